@@ -120,6 +120,14 @@ RunResult RunProgram(const std::string& program, const RunOptions& options) {
   int stderrPipe[2];
   if (pipe2(stderrPipe, O_CLOEXEC) != 0) Fail("pipe");
 
+  // Built before the fork: a child of a threaded test may not allocate.
+  std::vector<char*> args;
+  for (const auto& a : argv) args.push_back(const_cast<char*>(a.c_str()));
+  args.push_back(nullptr);
+  std::vector<char*> env;
+  for (const auto& e : envp) env.push_back(const_cast<char*>(e.c_str()));
+  env.push_back(nullptr);
+
   const auto started = std::chrono::steady_clock::now();
   const pid_t child = fork();
   if (child < 0) Fail("fork");
@@ -127,18 +135,13 @@ RunResult RunProgram(const std::string& program, const RunOptions& options) {
     signal(SIGPIPE, SIG_DFL);
     const int devNull = open("/dev/null", O_RDONLY);
     dup2(devNull, 0);
+    if (devNull > 2) close(devNull);
     if (stdoutWrite >= 0) {
       dup2(stdoutWrite, 1);
     } else {
       close(1);
     }
     dup2(stderrPipe[1], 2);
-    std::vector<char*> args;
-    for (const auto& a : argv) args.push_back(const_cast<char*>(a.c_str()));
-    args.push_back(nullptr);
-    std::vector<char*> env;
-    for (const auto& e : envp) env.push_back(const_cast<char*>(e.c_str()));
-    env.push_back(nullptr);
     execve(args[0], args.data(), env.data());
     _exit(127);
   }
