@@ -56,8 +56,7 @@ int main(int argumentCount, char** arguments) {
   const auto elapsed = std::chrono::duration_cast<std::chrono::milliseconds>(
       std::chrono::steady_clock::now() - start);
 
-  std::printf("reply \"%s\" after %lld ms\n",
-              EscapeBytes(View(line)).c_str(),
+  std::printf("reply \"%s\" after %lld ms\n", EscapeBytes(View(line)).c_str(),
               static_cast<long long>(elapsed.count()));
   return 0;
 }

@@ -28,8 +28,8 @@ bool ParseBaudRate(std::string_view value, std::uint32_t& baudRate) {
     std::uint32_t baudRate;
   };
   static constexpr ShortForm kShortForms[] = {
-      {"11", 110},   {"15", 150},   {"30", 300},   {"60", 600},  {"12", 1200},
-      {"24", 2400},  {"48", 4800},  {"96", 9600},  {"19", 19200}};
+      {"11", 110},  {"15", 150},  {"30", 300},  {"60", 600},  {"12", 1200},
+      {"24", 2400}, {"48", 4800}, {"96", 9600}, {"19", 19200}};
   for (const ShortForm& form : kShortForms) {
     if (value == form.text) number = form.baudRate;
   }
@@ -38,12 +38,18 @@ bool ParseBaudRate(std::string_view value, std::uint32_t& baudRate) {
 }
 
 bool ParseParity(std::string_view value, Parity& parity) {
-  if (value == "n") parity = Parity::None;
-  else if (value == "e") parity = Parity::Even;
-  else if (value == "o") parity = Parity::Odd;
-  else if (value == "m") parity = Parity::Mark;
-  else if (value == "s") parity = Parity::Space;
-  else return false;
+  if (value == "n")
+    parity = Parity::None;
+  else if (value == "e")
+    parity = Parity::Even;
+  else if (value == "o")
+    parity = Parity::Odd;
+  else if (value == "m")
+    parity = Parity::Mark;
+  else if (value == "s")
+    parity = Parity::Space;
+  else
+    return false;
   return true;
 }
 
@@ -54,10 +60,14 @@ bool ParseDataBits(std::string_view value, std::uint8_t& dataBits) {
 }
 
 bool ParseStopBits(std::string_view value, StopBits& stopBits) {
-  if (value == "1") stopBits = StopBits::One;
-  else if (value == "1.5") stopBits = StopBits::OneAndHalf;
-  else if (value == "2") stopBits = StopBits::Two;
-  else return false;
+  if (value == "1")
+    stopBits = StopBits::One;
+  else if (value == "1.5")
+    stopBits = StopBits::OneAndHalf;
+  else if (value == "2")
+    stopBits = StopBits::Two;
+  else
+    return false;
   return true;
 }
 

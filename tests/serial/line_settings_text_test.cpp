@@ -14,14 +14,17 @@ struct SettingsCase {
 
 const SettingsCase kCases[] = {
     // The two texts the system uses, with their own NUL.
-    {std::string("baud=9600 parity=n data=8 stop=1 \0", 34), true,
+    {std::string("baud=9600 parity=n data=8 stop=1 \0", 34),
+     true,
      {9600, Parity::None, 8, StopBits::One}},
-    {std::string("baud=1200 parity=e data=7 stop=1\0", 33), true,
+    {std::string("baud=1200 parity=e data=7 stop=1\0", 33),
+     true,
      {1200, Parity::Even, 7, StopBits::One}},
     // What follows the NUL is not part of the settings.
     {std::string("baud=4800\0parity=x", 18), true, {4800, {}, {}, {}}},
     // Any case, any order, blanks and tabs anywhere between words.
-    {"  STOP=2\tData=6  Parity=O BAUD=19200 ", true,
+    {"  STOP=2\tData=6  Parity=O BAUD=19200 ",
+     true,
      {19200, Parity::Odd, 6, StopBits::Two}},
     {"parity=m", true, {{}, Parity::Mark, {}, {}}},
     {"parity=S", true, {{}, Parity::Space, {}, {}}},
@@ -75,8 +78,8 @@ TEST(LineSettingsText, ReadsTheNamedSettings) {
       EXPECT_FALSE(settings.parity || settings.dataBits || settings.stopBits);
       continue;
     }
-    EXPECT_EQ(settings.baudRate, c.expected.baudRate ? c.expected.baudRate
-                                                      : std::optional(50u));
+    EXPECT_EQ(settings.baudRate,
+              c.expected.baudRate ? c.expected.baudRate : std::optional(50u));
     EXPECT_EQ(settings.parity, c.expected.parity);
     EXPECT_EQ(settings.dataBits, c.expected.dataBits);
     EXPECT_EQ(settings.stopBits, c.expected.stopBits);

@@ -113,8 +113,8 @@ TEST_F(SerialLink, ReceivesTheLineBeforeTheFirstCr) {
     EXPECT_EQ(Receive(took), c.expected);
     if (c.waitsOutLimit) {
       EXPECT_GE(took.count(), TimeoutMs);
-      EXPECT_LE(ClockReadings, static_cast<int>(c.bytes.size()) +
-                                   kClockReadingsOfAWait)
+      EXPECT_LE(ClockReadings,
+                static_cast<int>(c.bytes.size()) + kClockReadingsOfAWait)
           << "busy wait";
     } else {
       EXPECT_LT(took.count(), kLongLimitMs / 2);
@@ -143,7 +143,8 @@ TEST_F(SerialLink, SendsTheTextUnchanged) {
   OpenPort();
   SendText(Text("?RD pH\r"));
   SendText(Text(std::string("\n\0\xFF", 3)));
-  EXPECT_EQ(line.Read(10, milliseconds(5000)), std::string("?RD pH\r\n\0\xFF", 10));
+  EXPECT_EQ(line.Read(10, milliseconds(5000)),
+            std::string("?RD pH\r\n\0\xFF", 10));
 }
 
 TEST_F(SerialLink, NeverReadsInputFromBeforeTheOpening) {

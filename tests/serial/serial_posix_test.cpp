@@ -68,8 +68,8 @@ termios CookedLine() {
 TEST(LineTermios, RawLineKeepsTheFrameSettings) {
   termios settings = CookedLine();
   MakeLineRaw(settings);
-  EXPECT_EQ(settings.c_iflag & (ICRNL | IXON | IXOFF | ISTRIP | INLCR | IGNCR |
-                                BRKINT),
+  EXPECT_EQ(settings.c_iflag &
+                (ICRNL | IXON | IXOFF | ISTRIP | INLCR | IGNCR | BRKINT),
             0u);
   EXPECT_EQ(settings.c_oflag & OPOST, 0u);
   EXPECT_EQ(settings.c_lflag & (ECHO | ICANON | ISIG | IEXTEN), 0u);
@@ -89,27 +89,54 @@ struct TermiosCase {
 
 const TermiosCase kTermiosCases[] = {
     {"nothing named", {}, true, B1200, CS7 | PARENB | CSTOPB},
-    {"the meter's line", {9600, Parity::None, 8, StopBits::One}, true, B9600,
+    {"the meter's line",
+     {9600, Parity::None, 8, StopBits::One},
+     true,
+     B9600,
      CS8},
     {"speed only", {19200, {}, {}, {}}, true, B19200, CS7 | PARENB | CSTOPB},
-    {"odd parity", {{}, Parity::Odd, {}, {}}, true, B1200,
+    {"odd parity",
+     {{}, Parity::Odd, {}, {}},
+     true,
+     B1200,
      CS7 | PARENB | PARODD | CSTOPB},
-    {"mark parity", {{}, Parity::Mark, {}, {}}, true, B1200,
+    {"mark parity",
+     {{}, Parity::Mark, {}, {}},
+     true,
+     B1200,
      CS7 | PARENB | PARODD | CMSPAR | CSTOPB},
-    {"space parity", {{}, Parity::Space, {}, {}}, true, B1200,
+    {"space parity",
+     {{}, Parity::Space, {}, {}},
+     true,
+     B1200,
      CS7 | PARENB | CMSPAR | CSTOPB},
     {"six data bits", {{}, {}, 6, {}}, true, B1200, CS6 | PARENB | CSTOPB},
-    {"1.5 stop bits", {{}, {}, 5, StopBits::OneAndHalf}, true, B1200,
+    {"1.5 stop bits",
+     {{}, {}, 5, StopBits::OneAndHalf},
+     true,
+     B1200,
      CS5 | PARENB | CSTOPB},
-    {"two stop bits", {{}, {}, 8, StopBits::Two}, true, B1200,
+    {"two stop bits",
+     {{}, {}, 8, StopBits::Two},
+     true,
+     B1200,
      CS8 | PARENB | CSTOPB},
     // Refused as a whole: nothing changes.
-    {"speed without constant", {9601, Parity::None, 8, {}}, false, B1200,
+    {"speed without constant",
+     {9601, Parity::None, 8, {}},
+     false,
+     B1200,
      CS7 | PARENB | CSTOPB},
-    {"1.5 stop bits with 7 data bits", {{}, {}, {}, StopBits::OneAndHalf},
-     false, B1200, CS7 | PARENB | CSTOPB},
-    {"two stop bits with 5 data bits", {{}, {}, 5, StopBits::Two}, false,
-     B1200, CS7 | PARENB | CSTOPB},
+    {"1.5 stop bits with 7 data bits",
+     {{}, {}, {}, StopBits::OneAndHalf},
+     false,
+     B1200,
+     CS7 | PARENB | CSTOPB},
+    {"two stop bits with 5 data bits",
+     {{}, {}, 5, StopBits::Two},
+     false,
+     B1200,
+     CS7 | PARENB | CSTOPB},
 };
 
 TEST(LineTermios, AppliesNamedSettingsOrNone) {

@@ -1,6 +1,8 @@
 // The simulated meter, driven through the serial link as the program drives
 // it.
 
+#include "simulated_meter.h"
+
 #include <gtest/gtest.h>
 
 #include <chrono>
@@ -11,7 +13,6 @@
 
 #include "byte_escapes.h"
 #include "run_program.h"
-#include "simulated_meter.h"
 #include "ucommw32/ucommw32.h"
 
 namespace {
@@ -163,16 +164,36 @@ TEST(SimulatedMeter, CommandLine) {
   options.arguments = {"--help"};
   const RunResult help = RunProgram(BuiltProgram("phm210-sim"), options);
   EXPECT_EQ(help.exitStatus, 0);
-  for (const char* option :
-       {"--ph", "--mv", "--temp", "--drift", "--seed", "--delay", "--silent",
-        "--no-cr", "--trailing", "--line-length", "--raw-ph", "--raw-mv",
-        "--raw-t", "--echo", "--pace", "--byte-time", "--hang-up-after",
-        "--stream", "--link", "--log", "--help"}) {
+  for (const char* option : {"--ph",
+                             "--mv",
+                             "--temp",
+                             "--drift",
+                             "--seed",
+                             "--delay",
+                             "--silent",
+                             "--no-cr",
+                             "--trailing",
+                             "--line-length",
+                             "--raw-ph",
+                             "--raw-mv",
+                             "--raw-t",
+                             "--echo",
+                             "--pace",
+                             "--byte-time",
+                             "--hang-up-after",
+                             "--stream",
+                             "--link",
+                             "--log",
+                             "--help"}) {
     EXPECT_NE(help.output.find(option), std::string::npos) << option;
   }
   for (const std::vector<std::string>& wrong :
-       {std::vector<std::string>{"--bogus"}, {"--ph"}, {"--ph", "seven"},
-        {"--delay", "-5"}, {"--raw-ph", "\\q"}, {"--trailing", "hex:4"}}) {
+       {std::vector<std::string>{"--bogus"},
+        {"--ph"},
+        {"--ph", "seven"},
+        {"--delay", "-5"},
+        {"--raw-ph", "\\q"},
+        {"--trailing", "hex:4"}}) {
     options.arguments = wrong;
     const RunResult run = RunProgram(BuiltProgram("phm210-sim"), options);
     EXPECT_EQ(run.exitStatus, 2) << wrong[0];

@@ -30,18 +30,41 @@ bool DecodeHex(std::string_view text, std::string& bytes) {
 
 bool SimpleEscape(char letter, char& byte) {
   switch (letter) {
-    case 'r': byte = '\r'; return true;
-    case 'n': byte = '\n'; return true;
-    case 't': byte = '\t'; return true;
-    case 'a': byte = '\a'; return true;
-    case 'b': byte = '\b'; return true;
-    case 'f': byte = '\f'; return true;
-    case 'v': byte = '\v'; return true;
-    case 'e': byte = '\x1b'; return true;
-    case '\\': byte = '\\'; return true;
-    case '"': byte = '"'; return true;
-    case '\'': byte = '\''; return true;
-    default: return false;
+    case 'r':
+      byte = '\r';
+      return true;
+    case 'n':
+      byte = '\n';
+      return true;
+    case 't':
+      byte = '\t';
+      return true;
+    case 'a':
+      byte = '\a';
+      return true;
+    case 'b':
+      byte = '\b';
+      return true;
+    case 'f':
+      byte = '\f';
+      return true;
+    case 'v':
+      byte = '\v';
+      return true;
+    case 'e':
+      byte = '\x1b';
+      return true;
+    case '\\':
+      byte = '\\';
+      return true;
+    case '"':
+      byte = '"';
+      return true;
+    case '\'':
+      byte = '\'';
+      return true;
+    default:
+      return false;
   }
 }
 

@@ -132,7 +132,8 @@ void Answer(Simulator& sim, const std::string& query) {
     answer.bytes = AnswerBytes(sim.options, query, text);
   }
   if (sim.options.hangUpAfter) {
-    answer.bytes.resize(std::min(answer.bytes.size(), *sim.options.hangUpAfter));
+    answer.bytes.resize(
+        std::min(answer.bytes.size(), *sim.options.hangUpAfter));
     answer.hangUpWhenSent = true;
   }
   sim.outgoing.push_back(answer);
@@ -239,9 +240,9 @@ int main(int argumentCount, char** arguments) {
     std::fputs(SimHelpText(), stdout);
     return 0;
   }
-  sim.meter.random.seed(sim.options.seed ? *sim.options.seed
-                                         : static_cast<std::uint32_t>(
-                                               MonotonicNs() ^ getpid()));
+  sim.meter.random.seed(
+      sim.options.seed ? *sim.options.seed
+                       : static_cast<std::uint32_t>(MonotonicNs() ^ getpid()));
 
   // The stop signals are only taken while waiting, so that they never cut a
   // write or a log line in half.

@@ -30,11 +30,10 @@ struct SpeedConstant {
 };
 
 constexpr SpeedConstant kSpeeds[] = {
-    {50, B50},         {75, B75},         {110, B110},
-    {134, B134},       {150, B150},       {200, B200},
-    {300, B300},       {600, B600},       {1200, B1200},
-    {1800, B1800},     {2400, B2400},     {4800, B4800},
-    {9600, B9600},     {19200, B19200},   {38400, B38400},
+    {50, B50},         {75, B75},       {110, B110},     {134, B134},
+    {150, B150},       {200, B200},     {300, B300},     {600, B600},
+    {1200, B1200},     {1800, B1800},   {2400, B2400},   {4800, B4800},
+    {9600, B9600},     {19200, B19200}, {38400, B38400},
 #ifdef B57600
     {57600, B57600},
 #endif
@@ -107,12 +106,12 @@ OpenAttempt TryOpenExclusive(const std::string& path, int& descriptor) {
 }  // namespace
 
 void MakeLineRaw(termios& settings) {
-  settings.c_iflag &= ~static_cast<tcflag_t>(IGNBRK | BRKINT | PARMRK | ISTRIP |
-                                             INLCR | IGNCR | ICRNL | IXON |
-                                             IXOFF | IXANY);
+  settings.c_iflag &=
+      ~static_cast<tcflag_t>(IGNBRK | BRKINT | PARMRK | ISTRIP | INLCR | IGNCR |
+                             ICRNL | IXON | IXOFF | IXANY);
   settings.c_oflag &= ~static_cast<tcflag_t>(OPOST);
-  settings.c_lflag &= ~static_cast<tcflag_t>(ECHO | ECHONL | ICANON | ISIG |
-                                             IEXTEN);
+  settings.c_lflag &=
+      ~static_cast<tcflag_t>(ECHO | ECHONL | ICANON | ISIG | IEXTEN);
   settings.c_cflag |= CLOCAL | CREAD;
   settings.c_cc[VMIN] = 1;
   settings.c_cc[VTIME] = 0;
@@ -159,11 +158,20 @@ bool ApplyLineSettingsToTermios(termios& settings, const LineSettings& line) {
   if (line.dataBits) {
     tcflag_t size = 0;
     switch (*line.dataBits) {
-      case 5: size = CS5; break;
-      case 6: size = CS6; break;
-      case 7: size = CS7; break;
-      case 8: size = CS8; break;
-      default: return false;
+      case 5:
+        size = CS5;
+        break;
+      case 6:
+        size = CS6;
+        break;
+      case 7:
+        size = CS7;
+        break;
+      case 8:
+        size = CS8;
+        break;
+      default:
+        return false;
     }
     changed.c_cflag = (changed.c_cflag & ~static_cast<tcflag_t>(CSIZE)) | size;
   }
