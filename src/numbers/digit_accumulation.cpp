@@ -9,10 +9,26 @@ constexpr std::int64_t kExponentCeiling = std::int64_t{1} << 62;
 
 }  // namespace
 
-Extended AccumulateDigit(Extended m, char digit) {
+void AccumulateDigit(DigitAccumulator& m, char digit) {
+  const auto value = static_cast<std::uint64_t>(digit - '0');
+  if (!m.beyondExact) {
+    constexpr std::uint64_t kLargest =
+        std::numeric_limits<std::uint64_t>::max();
+    if (m.exact <= (kLargest - value) / 10) {
+      m.exact = m.exact * 10 + value;
+      return;
+    }
+    m.beyondExact = true;
+    m.rounded = ExtendedFromUnsigned(m.exact);
+  }
   static const Extended kTen = ExtendedFromInteger(10);
-  return AddExtended(MultiplyExtended(m, kTen),
-                     ExtendedFromInteger(digit - '0'));
+  m.rounded =
+      AddExtended(MultiplyExtended(m.rounded, kTen),
+                  ExtendedFromInteger(static_cast<std::int64_t>(value)));
+}
+
+Extended AccumulatedValue(const DigitAccumulator& m) {
+  return m.beyondExact ? m.rounded : ExtendedFromUnsigned(m.exact);
 }
 
 std::int64_t AccumulateExponentDigit(std::int64_t exponent, char digit) {

@@ -8,10 +8,19 @@
 
 inline bool IsDecimalDigit(char byte) { return byte >= '0' && byte <= '9'; }
 
-// m x 10 + digit, each step rounded to double-extended: exact while m stays
-// below 2^64, rounded in beyond. An overflow behaves as the control in force
-// says (extended.h).
-Extended AccumulateDigit(Extended m, char digit);
+// The accumulator m of a number's digits. Each digit makes it m x 10 +
+// digit, each step rounded to double-extended: exact while m stays below
+// 2^64, rounded in beyond. While it is exact it is kept as an integer, which
+// gives the same values faster.
+struct DigitAccumulator {
+  std::uint64_t exact = 0;
+  bool beyondExact = false;  // from here on m lives in `rounded`
+  Extended rounded{};
+};
+
+// An overflow behaves as the control in force says (extended.h).
+void AccumulateDigit(DigitAccumulator& m, char digit);
+Extended AccumulatedValue(const DigitAccumulator& m);
 
 // Adds one digit to an exponent read from a text of any length. Past 2^62
 // the exponent stops growing: no text in memory has enough fraction digits

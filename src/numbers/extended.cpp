@@ -1,6 +1,8 @@
 #include "numbers/extended.h"
 
+#if defined(__SSE__)
 #include <xmmintrin.h>
+#endif
 
 #include <cmath>
 #include <limits>
@@ -55,10 +57,12 @@ Extended Checked(long double result, long double a, long double b) {
 void PutFloatControlInForce() {
   const std::uint16_t controlWord = kHardwareControlWord;
   asm volatile("fnclex\n\tfldcw %0" : : "m"(controlWord));
+#if defined(__SSE__)
   unsigned sseControl = _mm_getcsr();
   sseControl &= ~kSseRoundingAndFlushBits;
   sseControl |= kSseExceptionMasks;
   _mm_setcsr(sseControl);
+#endif
   conversionControlInForce = false;
   overflowNoted = false;
 }
@@ -82,6 +86,10 @@ Extended ExtendedFromDouble(double value) {
 }
 
 Extended ExtendedFromInteger(std::int64_t value) {
+  return Wrap(static_cast<long double>(value));
+}
+
+Extended ExtendedFromUnsigned(std::uint64_t value) {
   return Wrap(static_cast<long double>(value));
 }
 

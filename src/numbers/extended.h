@@ -58,6 +58,7 @@ void RestoreFloatControl(SavedFloatControl saved);
 // Exact conversions.
 Extended ExtendedFromDouble(double value);
 Extended ExtendedFromInteger(std::int64_t value);
+Extended ExtendedFromUnsigned(std::uint64_t value);
 Extended ExtendedFromParts(
     const ExtendedParts& parts);                // exact if representable
 ExtendedParts PartsOfExtended(Extended value);  // finite, nonzero

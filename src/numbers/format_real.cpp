@@ -1,6 +1,8 @@
 #include "numbers/format_real.h"
 
+#include <bit>
 #include <cstdint>
+#include <cstring>
 
 #include "numbers/decimal_separator.h"
 #include "numbers/extended.h"
@@ -20,11 +22,20 @@ struct DecimalForm {
   std::int32_t decimalExponent;
 };
 
-// a is finite and positive.
-DecimalForm DecimalFormOf(Extended a) {
-  const ExtendedParts parts = PartsOfExtended(a);
-  const std::int32_t binaryExponent =
-      parts.exponent + 63;  // 2^e <= a < 2^(e+1)
+// e with 2^e <= |value| < 2^(e+1), read from the double's own fields: the
+// widening to double-extended is exact, so it is the same e.
+std::int32_t BinaryExponentOf(double value) {
+  std::uint64_t bits;
+  std::memcpy(&bits, &value, sizeof bits);
+  const auto biasedExponent = static_cast<std::int32_t>((bits >> 52) & 0x7FF);
+  if (biasedExponent != 0) return biasedExponent - 1023;
+  const std::uint64_t fraction = bits & ((std::uint64_t{1} << 52) - 1);
+  return -1074 + static_cast<std::int32_t>(std::bit_width(fraction)) - 1;
+}
+
+// a is the widened |value|, finite and nonzero.
+DecimalForm DecimalFormOf(Extended a, double value) {
+  const std::int32_t binaryExponent = BinaryExponentOf(value);
   // Floor division: the shift of a negative number rounds towards -infinity.
   std::int32_t decimalExponent =
       ((kLog10Of2Times65536 * binaryExponent) >> 16) + 1;
@@ -119,7 +130,7 @@ CountedText FormatReal(double value) {
   } else {
     TextBuilder text;
     if (IsSignNegative(x)) Put(text, '-');
-    LayOut(text, DecimalFormOf(AbsoluteExtended(x)), DecimalSeparator());
+    LayOut(text, DecimalFormOf(AbsoluteExtended(x), value), DecimalSeparator());
     AssignCountedText(result, {text.bytes, text.length});
   }
   return result;

@@ -33,17 +33,17 @@ ReadArgument ReadUnderConversionControl(std::string_view text, char separator) {
   bool negative = false;
   if (at('+') || at('-')) negative = text[i++] == '-';
 
-  Extended m = ExtendedFromInteger(0);
+  DigitAccumulator m;
   bool tookMantissa = false;
   for (; atDigit(); ++i) {
-    m = AccumulateDigit(m, text[i]);
+    AccumulateDigit(m, text[i]);
     tookMantissa = true;
   }
   std::int64_t fractionDigits = 0;
   if (at(separator)) {
     ++i;
     tookMantissa = true;
-    for (; atDigit(); ++i, ++fractionDigits) m = AccumulateDigit(m, text[i]);
+    for (; atDigit(); ++i, ++fractionDigits) AccumulateDigit(m, text[i]);
   }
   if (!tookMantissa) return result;
 
@@ -60,7 +60,8 @@ ReadArgument ReadUnderConversionControl(std::string_view text, char separator) {
   while (at(' ')) ++i;
   if (i != text.size()) return result;
 
-  Extended x = ScaleByPowerOfTen(m, ScaleExponent(exponent, fractionDigits));
+  Extended x = ScaleByPowerOfTen(AccumulatedValue(m),
+                                 ScaleExponent(exponent, fractionDigits));
   if (negative) x = NegateExtended(x);
   result.accepted = true;
   result.value = x;

@@ -20,8 +20,8 @@ std::int32_t PositionOf(std::size_t i) {
 ParsedReading ParseReading(std::string_view text) {
   text = text.substr(0, text.find('\0'));
   const std::size_t length = text.size();
-  Extended m = ExtendedFromInteger(0);
-  if (length == 0) return {m, 1};
+  DigitAccumulator m;
+  if (length == 0) return {AccumulatedValue(m), 1};
 
   std::size_t i = 0;
   const auto at = [&](char byte) { return i < length && text[i] == byte; };
@@ -30,31 +30,31 @@ ParsedReading ParseReading(std::string_view text) {
   while (at(' ')) ++i;
   bool negative = false;
   if (at('+') || at('-')) negative = text[i++] == '-';
-  if (i == length) return {m, PositionOf(length)};
+  if (i == length) return {AccumulatedValue(m), PositionOf(length)};
 
-  for (; atDigit(); ++i) m = AccumulateDigit(m, text[i]);
+  for (; atDigit(); ++i) AccumulateDigit(m, text[i]);
   std::int64_t fractionDigits = 0;
   if (at('.')) {
     ++i;
-    for (; atDigit(); ++i, ++fractionDigits) m = AccumulateDigit(m, text[i]);
+    for (; atDigit(); ++i, ++fractionDigits) AccumulateDigit(m, text[i]);
   }
 
   std::int64_t exponent = 0;
   if (i < length) {
-    if (!at('E') && !at('e')) return {m, PositionOf(i)};
+    if (!at('E') && !at('e')) return {AccumulatedValue(m), PositionOf(i)};
     ++i;
     bool exponentNegative = false;
     if (at('+') || at('-')) exponentNegative = text[i++] == '-';
-    if (i == length) return {m, PositionOf(length)};
-    if (!atDigit()) return {m, PositionOf(i)};
+    if (i == length) return {AccumulatedValue(m), PositionOf(length)};
+    if (!atDigit()) return {AccumulatedValue(m), PositionOf(i)};
     for (; atDigit(); ++i)
       exponent = AccumulateExponentDigit(exponent, text[i]);
-    if (i < length) return {m, PositionOf(i)};
+    if (i < length) return {AccumulatedValue(m), PositionOf(i)};
     if (exponentNegative) exponent = -exponent;
   }
 
-  Extended value =
-      ScaleByPowerOfTen(m, ScaleExponent(exponent, fractionDigits));
+  Extended value = ScaleByPowerOfTen(AccumulatedValue(m),
+                                     ScaleExponent(exponent, fractionDigits));
   if (negative) value = NegateExtended(value);
   return {value, 0};
 }
