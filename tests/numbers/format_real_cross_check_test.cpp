@@ -6,7 +6,8 @@
 //   - the exact decimal expansion of the double: the 18 digits may differ
 //     from it only where the rounded steps differ, by one unit in the 18th
 //     digit at most.
-// And back: reading the text of a normal double gives that double again.
+// And back: reading the text of a normal double, as a meter reply or as an
+// argument, gives that double again.
 
 #include <gtest/gtest.h>
 
@@ -19,6 +20,7 @@
 
 #include "numbers/decimal_separator.h"
 #include "numbers/format_real.h"
+#include "numbers/parse_argument.h"
 #include "numbers/parse_reading.h"
 #include "numbers/rounding.h"
 #include "numbers_test_support.h"
@@ -247,6 +249,8 @@ TEST(FormatRealCrossCheckTest, ReadingTheTextOfANormalDoubleGivesItBack) {
     const ParsedReading reading = ParseReading(text);
     ASSERT_EQ(reading.errorPosition, 0) << text;
     ASSERT_EQ(BitsOf(RoundToDouble(reading.value)), BitsOf(value)) << text;
+    // A command-line argument of the same text gives the same double.
+    ASSERT_EQ(BitsOf(ParseArgument(text)), BitsOf(value)) << text;
   }
 }
 
