@@ -1,52 +1,55 @@
 #!/usr/bin/env bash
-# Runs the program against the simulated meter: a few readings from a meter
-# that answers, then one from a meter that stays silent.
-#
-# Usage: tools/demo.sh [BUILD_DIR]   (default: build)
+# Runs phm210 against the simulated meter and shows what each run printed.
+# Usage: tools/demo.sh [BUILD_DIR]
 set -euo pipefail
-cd "$(dirname "$0")/.."
+
 build=${1:-build}
+program="$build/phm210"
+simulator="$build/phm210-sim"
+for needed in "$program" "$simulator"; do
+  [ -x "$needed" ] || { echo "demo: $needed is missing; run make first" >&2; exit 1; }
+done
 
-sim_pid=
-stop_sim() {
-  if [ -n "$sim_pid" ]; then
-    kill "$sim_pid" 2>/dev/null || true
-    wait "$sim_pid" 2>/dev/null || true
-    sim_pid=
-  fi
+work=$(mktemp -d)
+simulator_pid=
+stop() {
+  [ -n "$simulator_pid" ] && kill "$simulator_pid" 2>/dev/null && wait "$simulator_pid" 2>/dev/null
+  rm -rf "$work"
 }
-trap stop_sim EXIT
+trap stop EXIT
 
-start_sim() {
-  stop_sim
-  local output
-  output=$(mktemp)
-  "$build/phm210-sim" "$@" >"$output" &
-  sim_pid=$!
-  for _ in $(seq 200); do
-    [ -s "$output" ] && break
-    sleep 0.01
-  done
-  device=$(head -n 1 "$output")
-  rm -f "$output"
-  echo "simulated meter $* on $device"
+"$simulator" --ph 7.01 --mv -123 --temp 25 >"$work/device" &
+simulator_pid=$!
+for _ in $(seq 50); do [ -s "$work/device" ] && break; sleep 0.05; done
+device=$(head -n 1 "$work/device")
+echo "Simulated meter on $device (pH 7.01, -123 mV, 25 °C)"
+echo
+
+# Shows one run: its command line, its output as text (Windows-1252 decoded,
+# line end dropped) and its exit status.
+show() {
+  local output status
+  set +e
+  output=$(COM2_DEVICE="$1" "$program" "${@:2}" | iconv -f CP1252 -t UTF-8 | tr -d '\r')
+  status=${PIPESTATUS[0]}
+  set -e
+  printf '  $ phm210 %-12s -> %-24s (exit %d)\n' "${*:2}" "$output" "$status"
 }
 
-run() {
-  local output status=0
-  output=$(COM2_DEVICE="$device" "$build/phm210" "$@" | tr -d '\r';
-           exit "${PIPESTATUS[0]}") || status=$?
-  printf '  $ phm210 %-8s -> %s   (exit status %d)\n' "$*" "$output" "$status"
-}
-
-start_sim --ph 7.01 --mv -123 --temp 25
-run ead 0
-run ead 1
-run ead 2
-run ea 0
-run nea 0
-run titre
-
-start_sim --silent
-echo "  (waits one second for the reply that does not come)"
-run ead 0
+echo "Title and description:"
+show "$device" titre
+show "$device" detail
+echo
+for channel in 0 1 2; do
+  echo "Channel $channel:"
+  show "$device" ead "$channel"
+  show "$device" nead "$channel"
+  show "$device" ea "$channel"
+  show "$device" nea "$channel"
+done
+echo
+echo "A failure report (a channel that is not a number):"
+show "$device" ea abc
+echo
+echo "No meter answering (waits out the one-second limit):"
+show /nonexistent/serial-port ead 0
