@@ -27,4 +27,7 @@ bench: $(BENCH_DIR)/CMakeCache.txt
 	./bench/run.sh $(BENCH_DIR)
 
 clean:
-	rm -rf $(BUILD_DIR) $(BENCH_DIR)
+	rm -rf build*
+
+# Further targets (other platforms, checks), one file per concern.
+-include $(sort $(wildcard mk/*.mk))
