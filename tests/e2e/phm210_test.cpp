@@ -32,7 +32,7 @@ RunResult Phm210(std::vector<std::string> arguments,
     options.environment.emplace_back(std::move(name), std::move(value));
   }
   options.stdoutKind = StdoutKind::File;
-  return RunProgram(BuiltProgram("phm210"), options);
+  return RunProgram(ProgramUnderTest(), options);
 }
 
 const std::string kTitle = "PHM210 en Com2:";
@@ -49,7 +49,8 @@ std::string ConvertError(const std::string& text) {
 // everything else is compared byte for byte.
 void ExpectReport(const RunResult& run, const std::string& kind,
                   const std::string& secondLine) {
-  const std::string start = "Exception " + kind + " dans le module phm210 \xE0 ";
+  const std::string start =
+      "Exception " + kind + " dans le module " + ProgramFileName() + " \xE0 ";
   EXPECT_EQ(run.exitStatus, 1);
   ASSERT_GE(run.output.size(), start.size() + 10) << run.output;
   EXPECT_EQ(run.output.substr(0, start.size()), start);
@@ -315,7 +316,7 @@ TEST(Phm210, LostResultLineIsNoSuccess) {
     options.arguments = {"ead", "0"};
     options.environment = {{"COM2_DEVICE", meter.DevicePath()}};
     options.stdoutKind = kind;
-    const RunResult run = RunProgram(BuiltProgram("phm210"), options);
+    const RunResult run = RunProgram(ProgramUnderTest(), options);
     EXPECT_EQ(run.exitStatus, 1);
     EXPECT_EQ(run.signal, 0);
     EXPECT_EQ(run.stderrOutput, "");
@@ -326,7 +327,7 @@ TEST(Phm210, ResultOnATerminalIsTheSameBytes) {
   RunOptions options;
   options.arguments = {"nead", "2"};
   options.stdoutKind = StdoutKind::Terminal;
-  const RunResult run = RunProgram(BuiltProgram("phm210"), options);
+  const RunResult run = RunProgram(ProgramUnderTest(), options);
   EXPECT_EQ(run.output, "\xB0" "C\r\n");
   EXPECT_EQ(run.exitStatus, 0);
 }

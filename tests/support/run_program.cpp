@@ -67,6 +67,16 @@ std::string BuiltProgram(const std::string& name) {
   return std::string(PHM210_BUILD_DIR) + "/" + name;
 }
 
+std::string ProgramUnderTest() {
+  const char* path = std::getenv("PHM210_PROGRAM");
+  return path != nullptr && *path != '\0' ? path : BuiltProgram("phm210");
+}
+
+std::string ProgramFileName() {
+  const std::string path = ProgramUnderTest();
+  return path.substr(path.find_last_of('/') + 1);
+}
+
 RunResult RunProgram(const std::string& program, const RunOptions& options) {
   std::vector<std::string> argv = LauncherWords();
   argv.push_back(program);

@@ -40,3 +40,10 @@ RunResult RunProgram(const std::string& program, const RunOptions& options);
 
 // Path of a program built beside the tests (PHM210_BUILD_DIR at compile time).
 std::string BuiltProgram(const std::string& name);
+
+// The phm210 executable that end-to-end tests run: PHM210_PROGRAM when set
+// (another build, e.g. for another platform), else the one built beside them.
+std::string ProgramUnderTest();
+
+// Its file name without the directory, as its failure reports name it.
+std::string ProgramFileName();

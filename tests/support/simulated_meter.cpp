@@ -10,7 +10,6 @@
 #include <cstdlib>
 #include <cstring>
 #include <fstream>
-#include <sstream>
 #include <stdexcept>
 
 #include "run_program.h"
@@ -25,13 +24,11 @@ constexpr int kStartLimitMs = 20000;
                            std::strerror(errno));
 }
 
-std::vector<std::string> LauncherWords() {
-  std::vector<std::string> words;
-  const char* launcher = std::getenv("PHM210_LAUNCHER");
-  if (launcher == nullptr) return words;
-  std::istringstream stream(launcher);
-  for (std::string word; stream >> word;) words.push_back(word);
-  return words;
+// The simulator always runs natively, even when the program under test runs
+// under an emulator or Wine; PHM210_SIM names another build of it.
+std::string SimulatorPath() {
+  const char* path = std::getenv("PHM210_SIM");
+  return path != nullptr && *path != '\0' ? path : BuiltProgram("phm210-sim");
 }
 
 }  // namespace
@@ -43,8 +40,7 @@ SimulatedMeter::SimulatedMeter(const std::vector<std::string>& options) {
   close(logFile);
   logPath_ = logName;
 
-  std::vector<std::string> argv = LauncherWords();
-  argv.push_back(BuiltProgram("phm210-sim"));
+  std::vector<std::string> argv = {SimulatorPath()};
   argv.push_back("--log");
   argv.push_back(logPath_);
   argv.insert(argv.end(), options.begin(), options.end());
@@ -78,7 +74,7 @@ SimulatedMeter::SimulatedMeter(const std::vector<std::string>& options) {
   if (line.empty()) {
     EndWith(SIGKILL);
     errno = 0;
-    Fail("no device path from " + BuiltProgram("phm210-sim"));
+    Fail("no device path from " + SimulatorPath());
   }
   devicePath_ = line;
 }

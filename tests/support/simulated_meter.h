@@ -12,8 +12,9 @@
 // Options are those of `phm210-sim --help` (--delay, --silent, --no-cr,
 // --raw-ph, ...); --log is added by the helper. The constructor returns once
 // the pseudo-terminal exists; it throws std::runtime_error when the simulator
-// cannot be started. The destructor stops it. PHM210_LAUNCHER, when set, is
-// put before the simulator as for the program.
+// cannot be started. The destructor stops it. The simulator always runs
+// natively (PHM210_LAUNCHER is not put before it); PHM210_SIM, when set,
+// names the simulator to run instead of the one built beside the tests.
 
 #include <sys/types.h>
 
