@@ -7,8 +7,12 @@
 namespace {
 
 // Windows-1252: 0xB0 is the degree sign, written as that one byte.
-constexpr const char* kIntegerUnits[] = {"pH*100", "mV", "\xB0" "C*10"};
-constexpr const char* kRealUnits[] = {"pH", "mV", "\xB0" "C"};
+constexpr const char* kIntegerUnits[] = {"pH*100", "mV",
+                                         "\xB0"
+                                         "C*10"};
+constexpr const char* kRealUnits[] = {"pH", "mV",
+                                      "\xB0"
+                                      "C"};
 // Each channel's integer reading is the real reading times this factor.
 constexpr double kIntegerScale[] = {100.0, 1.0, 10.0};
 
@@ -29,8 +33,8 @@ std::int32_t ea(std::int32_t channel) {
   // The product stays at extended precision: rounding it to double first
   // would turn a pH of 7.015 into 702 instead of 701. A failed reading is
   // scaled like any other (-77700 for the pH).
-  const Extended scaled = MultiplyExtended(ExtendedFromDouble(reading),
-                                           ExtendedFromDouble(kIntegerScale[channel]));
+  const Extended scaled = MultiplyExtended(
+      ExtendedFromDouble(reading), ExtendedFromDouble(kIntegerScale[channel]));
   return Low32Bits(RoundToInteger(scaled));
 }
 
@@ -45,17 +49,23 @@ const char* nead(std::int32_t channel) {
 }
 
 // The meter has no outputs and no binary inputs.
-std::int32_t sa(std::int32_t, std::int32_t) { return NotAvailable; }
-const char* nsa(std::int32_t) { return kNoText; }
-std::int32_t rsa(std::int32_t) { return NotAvailable; }
-double sad(std::int32_t, double) { return NotAvailableReal; }
-const char* nsad(std::int32_t) { return kNoText; }
-double rsad(std::int32_t) { return NotAvailableReal; }
-std::int32_t eb(std::int32_t) { return NotAvailable; }
-const char* neb(std::int32_t) { return kNoText; }
-std::int32_t sb(std::int32_t, std::int32_t) { return NotAvailable; }
-const char* nsb(std::int32_t) { return kNoText; }
-std::int32_t rsb(std::int32_t) { return NotAvailable; }
+std::int32_t sa(std::int32_t /*channel*/, std::int32_t /*value*/) {
+  return NotAvailable;
+}
+const char* nsa(std::int32_t /*channel*/) { return kNoText; }
+std::int32_t rsa(std::int32_t /*channel*/) { return NotAvailable; }
+double sad(std::int32_t /*channel*/, double /*value*/) {
+  return NotAvailableReal;
+}
+const char* nsad(std::int32_t /*channel*/) { return kNoText; }
+double rsad(std::int32_t /*channel*/) { return NotAvailableReal; }
+std::int32_t eb(std::int32_t /*channel*/) { return NotAvailable; }
+const char* neb(std::int32_t /*channel*/) { return kNoText; }
+std::int32_t sb(std::int32_t /*channel*/, std::int32_t /*value*/) {
+  return NotAvailable;
+}
+const char* nsb(std::int32_t /*channel*/) { return kNoText; }
+std::int32_t rsb(std::int32_t /*channel*/) { return NotAvailable; }
 
 const char* titre() { return kTitle; }
 const char* detail() { return kDescription; }
@@ -65,10 +75,14 @@ const char* stdnea(std::int32_t channel) { return nea(channel); }
 double stdead(std::int32_t channel) { return ead(channel); }
 float stdeas(std::int32_t channel) { return NarrowToSingle(ead(channel)); }
 const char* stdnead(std::int32_t channel) { return nead(channel); }
-std::int32_t stdsa(std::int32_t channel, std::int32_t value) { return sa(channel, value); }
+std::int32_t stdsa(std::int32_t channel, std::int32_t value) {
+  return sa(channel, value);
+}
 const char* stdnsa(std::int32_t channel) { return nsa(channel); }
 std::int32_t stdrsa(std::int32_t channel) { return rsa(channel); }
-double stdsad(std::int32_t channel, double value) { return sad(channel, value); }
+double stdsad(std::int32_t channel, double value) {
+  return sad(channel, value);
+}
 float stdsas(std::int32_t channel, float value) {
   return NarrowToSingle(sad(channel, static_cast<double>(value)));
 }
@@ -77,7 +91,9 @@ double stdrsad(std::int32_t channel) { return rsad(channel); }
 float stdrsas(std::int32_t channel) { return NarrowToSingle(rsad(channel)); }
 std::int32_t stdeb(std::int32_t channel) { return eb(channel); }
 const char* stdneb(std::int32_t channel) { return neb(channel); }
-std::int32_t stdsb(std::int32_t channel, std::int32_t value) { return sb(channel, value); }
+std::int32_t stdsb(std::int32_t channel, std::int32_t value) {
+  return sb(channel, value);
+}
 const char* stdnsb(std::int32_t channel) { return nsb(channel); }
 std::int32_t stdrsb(std::int32_t channel) { return rsb(channel); }
 const char* stdtitre() { return titre(); }

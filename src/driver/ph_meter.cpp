@@ -8,7 +8,8 @@ namespace {
 
 constexpr std::string_view kPortName = "com2:";
 // The settings text carries its own terminating NUL in its length.
-constexpr std::string_view kPortSettings{"baud=9600 parity=n data=8 stop=1 \0", 34};
+constexpr std::string_view kPortSettings{"baud=9600 parity=n data=8 stop=1 \0",
+                                         34};
 
 bool IsServedChannel(std::int32_t channel) {
   return channel >= ChannelPh && channel <= ChannelTemp;
@@ -16,9 +17,12 @@ bool IsServedChannel(std::int32_t channel) {
 
 std::string_view QueryOf(std::int32_t channel) {
   switch (channel) {
-    case ChannelPh: return "?RD pH\r";
-    case ChannelMv: return "?RD mV\r";
-    default: return "?RD t\r";
+    case ChannelPh:
+      return "?RD pH\r";
+    case ChannelMv:
+      return "?RD mV\r";
+    default:
+      return "?RD t\r";
   }
 }
 
@@ -39,9 +43,12 @@ std::string_view CutReadingText(std::string_view reply, std::int32_t channel) {
       if (point == std::string_view::npos || point + 1 <= 4) return reply;
       return Positions(reply, point + 1 - 2, 5);
     }
-    case ChannelMv: return Positions(reply, 5, 4);
-    case ChannelTemp: return Positions(reply, 5, 2);
-    default: return reply;
+    case ChannelMv:
+      return Positions(reply, 5, 4);
+    case ChannelTemp:
+      return Positions(reply, 5, 2);
+    default:
+      return reply;
   }
 }
 
@@ -61,7 +68,8 @@ double QueryPhMeter(std::int32_t channel) {
   ReceiveLine(reply);
   ClosePort();
 
-  const ParsedReading reading = ParseReading(CutReadingText(View(reply), channel));
+  const ParsedReading reading =
+      ParseReading(CutReadingText(View(reply), channel));
   // Rounded to double before the position is looked at: a reading beyond the
   // double range ends the run even when the text was not taken whole.
   const double value = RoundToDouble(reading.value);

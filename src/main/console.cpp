@@ -72,7 +72,8 @@ void Append(const char* bytes, std::size_t count) {
 void WriteInteger(std::int32_t value) {
   char digits[11];
   int start = sizeof digits;
-  // Works on the magnitude as unsigned, so that -2147483648 needs no special case.
+  // Works on the magnitude as unsigned, so that -2147483648 needs no special
+  // case.
   std::uint32_t magnitude = value < 0 ? 0u - static_cast<std::uint32_t>(value)
                                       : static_cast<std::uint32_t>(value);
   do {

@@ -46,15 +46,27 @@ constexpr Command kCommands[] = {
     {"nea", [] { WriteText(nea(Channel())); }},
     {"ead", [] { WriteReal(ead(Channel())); }},
     {"nead", [] { WriteText(nead(Channel())); }},
-    {"sa", [] { const auto value = IntegerValue(); WriteInteger(sa(Channel(), value)); }},
+    {"sa",
+     [] {
+       const auto value = IntegerValue();
+       WriteInteger(sa(Channel(), value));
+     }},
     {"nsa", [] { WriteText(nsa(Channel())); }},
     {"rsa", [] { WriteInteger(rsa(Channel())); }},
-    {"sad", [] { const auto value = RealValue(); WriteReal(sad(Channel(), value)); }},
+    {"sad",
+     [] {
+       const auto value = RealValue();
+       WriteReal(sad(Channel(), value));
+     }},
     {"nsad", [] { WriteText(nsad(Channel())); }},
     {"rsad", [] { WriteReal(rsad(Channel())); }},
     {"eb", [] { WriteInteger(eb(Channel())); }},
     {"neb", [] { WriteText(neb(Channel())); }},
-    {"sb", [] { const auto value = IntegerValue(); WriteInteger(sb(Channel(), value)); }},
+    {"sb",
+     [] {
+       const auto value = IntegerValue();
+       WriteInteger(sb(Channel(), value));
+     }},
     {"nsb", [] { WriteText(nsb(Channel())); }},
     {"rsb", [] { WriteInteger(rsb(Channel())); }},
     {"titre", [] { WriteText(titre()); }},
@@ -64,17 +76,33 @@ constexpr Command kCommands[] = {
     {"stdead", [] { WriteReal(stdead(Channel())); }},
     {"stdeas", [] { WriteReal(stdeas(Channel())); }},
     {"stdnead", [] { WriteText(stdnead(Channel())); }},
-    {"stdsa", [] { const auto value = IntegerValue(); WriteInteger(stdsa(Channel(), value)); }},
+    {"stdsa",
+     [] {
+       const auto value = IntegerValue();
+       WriteInteger(stdsa(Channel(), value));
+     }},
     {"stdnsa", [] { WriteText(stdnsa(Channel())); }},
     {"stdrsa", [] { WriteInteger(stdrsa(Channel())); }},
-    {"stdsad", [] { const auto value = RealValue(); WriteReal(stdsad(Channel(), value)); }},
-    {"stdsas", [] { const auto value = SingleValue(); WriteReal(stdsas(Channel(), value)); }},
+    {"stdsad",
+     [] {
+       const auto value = RealValue();
+       WriteReal(stdsad(Channel(), value));
+     }},
+    {"stdsas",
+     [] {
+       const auto value = SingleValue();
+       WriteReal(stdsas(Channel(), value));
+     }},
     {"stdnsad", [] { WriteText(stdnsad(Channel())); }},
     {"stdrsad", [] { WriteReal(stdrsad(Channel())); }},
     {"stdrsas", [] { WriteReal(stdrsas(Channel())); }},
     {"stdeb", [] { WriteInteger(stdeb(Channel())); }},
     {"stdneb", [] { WriteText(stdneb(Channel())); }},
-    {"stdsb", [] { const auto value = IntegerValue(); WriteInteger(stdsb(Channel(), value)); }},
+    {"stdsb",
+     [] {
+       const auto value = IntegerValue();
+       WriteInteger(stdsb(Channel(), value));
+     }},
     {"stdnsb", [] { WriteText(stdnsb(Channel())); }},
     {"stdrsb", [] { WriteInteger(stdrsb(Channel())); }},
     {"stdtitre", [] { WriteText(stdtitre()); }},

@@ -19,10 +19,18 @@ constexpr char kOutOfMemoryKind[] = "EOutOfMemory";
 constexpr char kConvertErrorBefore[] = "'";
 constexpr char kConvertErrorAfter[] =
     "' n'est pas une valeur en virgule flottante correcte";
-constexpr char kOverflowMessage[] = "D\xE9" "bordement en virgule flottante";
-constexpr char kInvalidOpMessage[] = "Op\xE9" "ration en virgule flottante incorrecte";
-constexpr char kZeroDivideMessage[] = "Division par z\xE9" "ro en virgule flottante";
-constexpr char kOutOfMemoryMessage[] = "M\xE9" "moire insuffisante";
+constexpr char kOverflowMessage[] =
+    "D\xE9"
+    "bordement en virgule flottante";
+constexpr char kInvalidOpMessage[] =
+    "Op\xE9"
+    "ration en virgule flottante incorrecte";
+constexpr char kZeroDivideMessage[] =
+    "Division par z\xE9"
+    "ro en virgule flottante";
+constexpr char kOutOfMemoryMessage[] =
+    "M\xE9"
+    "moire insuffisante";
 
 // The only failure that can arise before the report is in force is a lack
 // of memory, whose runtime error number is 203.
@@ -112,10 +120,15 @@ std::size_t ComposeFailureReport(const Failure& failure,
   const std::string_view message(failure.message);
   const bool needsPeriod = !message.empty() && message.back() != '.';
 
-  const std::string_view pieces[] = {
-      "Exception ", failure.kindName, " dans le module ",
-      moduleName.substr(0, 260), " \xE0 ", address, ".\n", message,
-      needsPeriod ? "." : ""};
+  const std::string_view pieces[] = {"Exception ",
+                                     failure.kindName,
+                                     " dans le module ",
+                                     moduleName.substr(0, 260),
+                                     " \xE0 ",
+                                     address,
+                                     ".\n",
+                                     message,
+                                     needsPeriod ? "." : ""};
   report[0] = '\0';
   std::size_t length = 0;
   for (std::string_view piece : pieces) {

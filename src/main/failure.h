@@ -10,9 +10,9 @@
 inline constexpr std::size_t kFailureMessageCapacity = 1024;
 
 struct Failure {
-  const char* kindName;                    // "EConvertError", ...
-  char message[kFailureMessageCapacity];   // zero-terminated, Windows-1252
-  std::uint32_t location;                  // raise site, from the module base
+  const char* kindName;                   // "EConvertError", ...
+  char message[kFailureMessageCapacity];  // zero-terminated, Windows-1252
+  std::uint32_t location;                 // raise site, from the module base
 };
 
 // Each raise names, as the failure's location, the code that called it.

@@ -1,11 +1,11 @@
 // The Windows-style command-line scanner, as a pure function over bytes.
 
+#include "platform/command_line_scanner.h"
+
 #include <gtest/gtest.h>
 
 #include <string>
 #include <vector>
-
-#include "platform/command_line_scanner.h"
 
 namespace {
 
@@ -13,7 +13,8 @@ namespace {
 std::vector<std::string> ArgumentsOf(const std::string& commandLine) {
   static ScannedArgument argument;
   std::vector<std::string> result;
-  std::size_t position = ScanArgument(commandLine, 0, argument);  // program name
+  std::size_t position =
+      ScanArgument(commandLine, 0, argument);  // program name
   for (;;) {
     position = ScanArgument(commandLine, position, argument);
     if (argument.length == 0) return result;
@@ -42,7 +43,9 @@ INSTANTIATE_TEST_SUITE_P(
     ::testing::Values(
         ScanCase{"TwoPlain", "phm210 ea 0", {"ea", "0"}},
         ScanCase{"NothingAfterTheName", "phm210", {}},
-        ScanCase{"QuotedProgramName", "\"C:\\Program Files\\phm210.exe\" ea", {"ea"}},
+        ScanCase{"QuotedProgramName",
+                 "\"C:\\Program Files\\phm210.exe\" ea",
+                 {"ea"}},
         ScanCase{"EmptyPairYieldsNoArgument", "p \"\" 3", {"3"}},
         ScanCase{"EmptyPairAtTheEnd", "p x \"\"", {"x"}},
         ScanCase{"QuotedStretchInsideAnArgument", "p ab\"c d\"ef", {"abc def"}},
@@ -51,7 +54,11 @@ INSTANTIATE_TEST_SUITE_P(
         ScanCase{"UnclosedQuoteRunsToTheEnd", "p \" b", {" b"}},
         ScanCase{"LoneQuoteAtTheEnd", "p a \"", {"a"}},
         ScanCase{"TabSeparates", "p ea\t0", {"ea", "0"}},
-        ScanCase{"ControlBytesSeparate", "p ea\x01" "0\x1F" "1", {"ea", "0", "1"}},
+        ScanCase{"ControlBytesSeparate",
+                 "p ea\x01"
+                 "0\x1F"
+                 "1",
+                 {"ea", "0", "1"}},
         ScanCase{"HighBytesAreOrdinary", "p \xE9\xB0", {"\xE9\xB0"}},
         ScanCase{"ZeroByteEndsTheLine", std::string("p ea\0 0", 7), {"ea"}},
         ScanCase{"LongArgumentSplitsAt4096",

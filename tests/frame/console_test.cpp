@@ -2,6 +2,8 @@
 // process (the stream is module state that a run uses once), so the tests
 // below are death-free but forked: see RunInChild.
 
+#include "main/console.h"
+
 #include <gtest/gtest.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -10,7 +12,6 @@
 #include <string>
 
 #include "fake_standard_output.h"
-#include "main/console.h"
 
 namespace {
 
@@ -70,11 +71,15 @@ TEST(ConsoleOut, FileOrPipeReceivesTheLineOnlyAtTheEnd) {
 TEST(ConsoleOut, CharacterDeviceReceivesEachLineAtItsEnd) {
   ExpectInFreshProcess([] {
     fakeStandardOutput.kind = OutputKind::CharacterDevice;
-    WriteText("\xB0" "C");
+    WriteText(
+        "\xB0"
+        "C");
     EXPECT_TRUE(fakeStandardOutput.handOvers.empty());
     WriteLineEnd();
     ASSERT_EQ(fakeStandardOutput.handOvers.size(), 1u);
-    EXPECT_EQ(fakeStandardOutput.handOvers[0], "\xB0" "C\r\n");
+    EXPECT_EQ(fakeStandardOutput.handOvers[0],
+              "\xB0"
+              "C\r\n");
     CloseConsoleOut();
     EXPECT_EQ(fakeStandardOutput.handOvers.size(), 1u);
   });

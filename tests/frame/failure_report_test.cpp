@@ -30,8 +30,10 @@ TEST(FailureReport, LayoutAndClosingPeriodRule) {
     std::string secondLine;
   };
   const Case cases[] = {
-      {"D\xE9" "bordement en virgule flottante",
-       "D\xE9" "bordement en virgule flottante."},
+      {"D\xE9"
+       "bordement en virgule flottante",
+       "D\xE9"
+       "bordement en virgule flottante."},
       {"ends with a period.", "ends with a period."},
       {"", ""},
       {"100% sure", "100% sure."},
@@ -75,10 +77,18 @@ TEST(FailureReport, MessagesAreWindows1252) {
     const char* message;
   };
   const Case cases[] = {
-      {RaiseOverflow, "EOverflow", "D\xE9" "bordement en virgule flottante"},
-      {RaiseInvalidOp, "EInvalidOp", "Op\xE9" "ration en virgule flottante incorrecte"},
-      {RaiseZeroDivide, "EZeroDivide", "Division par z\xE9" "ro en virgule flottante"},
-      {RaiseOutOfMemory, "EOutOfMemory", "M\xE9" "moire insuffisante"},
+      {RaiseOverflow, "EOverflow",
+       "D\xE9"
+       "bordement en virgule flottante"},
+      {RaiseInvalidOp, "EInvalidOp",
+       "Op\xE9"
+       "ration en virgule flottante incorrecte"},
+      {RaiseZeroDivide, "EZeroDivide",
+       "Division par z\xE9"
+       "ro en virgule flottante"},
+      {RaiseOutOfMemory, "EOutOfMemory",
+       "M\xE9"
+       "moire insuffisante"},
   };
   for (const Case& c : cases) {
     try {

@@ -18,7 +18,8 @@ RunResult Probe(std::vector<std::string> arguments,
 }
 
 const std::string kOverflowReportEnd =
-    ".\nD\xE9" "bordement en virgule flottante.\r\n";
+    ".\nD\xE9"
+    "bordement en virgule flottante.\r\n";
 
 struct KindCase {
   const char* name;
@@ -51,7 +52,8 @@ TEST_P(EveryOutputKind, FailureReport) {
   EXPECT_EQ(run.exitStatus, 1);
   EXPECT_EQ(run.stderrOutput, "");
   if (GetParam().delivered) {
-    const std::string start = "Exception EOverflow dans le module frame_probe \xE0 ";
+    const std::string start =
+        "Exception EOverflow dans le module frame_probe \xE0 ";
     ASSERT_EQ(run.output.size(), start.size() + 8 + kOverflowReportEnd.size());
     EXPECT_EQ(run.output.substr(0, start.size()), start);
     EXPECT_EQ(run.output.find_first_not_of("0123456789ABCDEF", start.size()),
@@ -75,7 +77,8 @@ INSTANTIATE_TEST_SUITE_P(
                       KindCase{"Pipe", StdoutKind::Pipe, true},
                       KindCase{"DevFull", StdoutKind::DevFull, false},
                       KindCase{"Closed", StdoutKind::Closed, false},
-                      KindCase{"PipeWithoutReader", StdoutKind::BrokenPipe, false}),
+                      KindCase{"PipeWithoutReader", StdoutKind::BrokenPipe,
+                               false}),
     [](const auto& info) { return info.param.name; });
 
 TEST(ProcessFrame, LongOutputReachesAFileWhole) {

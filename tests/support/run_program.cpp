@@ -1,16 +1,17 @@
 #include "run_program.h"
 
+#include <fcntl.h>
+#include <poll.h>
+#include <sys/wait.h>
+#include <termios.h>
+#include <unistd.h>
+
 #include <cerrno>
 #include <csignal>
 #include <cstdlib>
 #include <cstring>
-#include <fcntl.h>
-#include <poll.h>
 #include <sstream>
 #include <stdexcept>
-#include <sys/wait.h>
-#include <termios.h>
-#include <unistd.h>
 
 extern char** environ;
 
@@ -108,7 +109,8 @@ RunResult RunProgram(const std::string& program, const RunOptions& options) {
     }
     case StdoutKind::Terminal: {
       stdoutRead = posix_openpt(O_RDWR | O_NOCTTY | O_CLOEXEC);
-      if (stdoutRead < 0 || grantpt(stdoutRead) != 0 || unlockpt(stdoutRead) != 0) {
+      if (stdoutRead < 0 || grantpt(stdoutRead) != 0 ||
+          unlockpt(stdoutRead) != 0) {
         Fail("posix_openpt");
       }
       stdoutWrite = open(ptsname(stdoutRead), O_RDWR | O_NOCTTY | O_CLOEXEC);

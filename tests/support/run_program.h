@@ -28,9 +28,9 @@ struct RunOptions {
 };
 
 struct RunResult {
-  std::string output;    // every byte written on standard output
-  int exitStatus = -1;   // -1 when ended by a signal
-  int signal = 0;        // the ending signal, or 0
+  std::string output;   // every byte written on standard output
+  int exitStatus = -1;  // -1 when ended by a signal
+  int signal = 0;       // the ending signal, or 0
   bool timedOut = false;
   std::string stderrOutput;
   std::chrono::milliseconds elapsed{0};

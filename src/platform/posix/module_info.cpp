@@ -1,8 +1,9 @@
 #include "platform/module_info.h"
 
+#include <unistd.h>
+
 #include <climits>
 #include <cstring>
-#include <unistd.h>
 
 // The linker places the executable's ELF header at its load address.
 extern "C" const char __ehdr_start;
@@ -22,12 +23,14 @@ std::string_view ModuleFileName() {
     moduleName[length] = '\0';
     const char* slash = std::strrchr(moduleName, '/');
     moduleNameView = slash != nullptr ? slash + 1 : moduleName;
-    if (moduleNameView.size() > 260) moduleNameView = moduleNameView.substr(0, 260);
+    if (moduleNameView.size() > 260)
+      moduleNameView = moduleNameView.substr(0, 260);
   }
   return moduleNameView;
 }
 
 std::uint32_t DistanceFromModuleBase(const void* codeAddress) {
-  return static_cast<std::uint32_t>(reinterpret_cast<std::uintptr_t>(codeAddress) -
-                                    reinterpret_cast<std::uintptr_t>(&__ehdr_start));
+  return static_cast<std::uint32_t>(
+      reinterpret_cast<std::uintptr_t>(codeAddress) -
+      reinterpret_cast<std::uintptr_t>(&__ehdr_start));
 }

@@ -1,9 +1,10 @@
 #include "platform/standard_output.h"
 
-#include <cerrno>
-#include <csignal>
 #include <sys/stat.h>
 #include <unistd.h>
+
+#include <cerrno>
+#include <csignal>
 
 OutputKind OpenStandardOutput() {
   // A reader that went away must turn a write into a failure with EPIPE,
