@@ -3,6 +3,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <string>
 #include <thread>
@@ -18,6 +19,13 @@ using namespace std::chrono_literals;
 // Where no test has a meter: a path that cannot be opened. No test ever
 // opens a real serial device.
 const std::string kNoDevice = "/nonexistent/phm210-test-port";
+
+// Set by the Wine launcher's set-up when the program under test is a Windows
+// build run under Wine, which cannot show a few cases.
+bool UnderWine() {
+  const char* value = std::getenv("PHM210_UNDER_WINE");
+  return value != nullptr && *value != '\0' && std::string(value) != "0";
+}
 
 RunResult Phm210(std::vector<std::string> arguments,
               const std::string& device = kNoDevice,
@@ -106,6 +114,14 @@ TEST(Phm210, CommandsThatDoNotReadTheMeter) {
   };
   for (const LineCase& c : cases) {
     SCOPED_TRACE(Describe(c.arguments));
+    // Wine builds the one command line of a Windows program from the
+    // arguments, writing an empty one as a pair of quotes, which the program
+    // reads as no argument at all: an empty argument cannot reach it there.
+    if (UnderWine() &&
+        std::find(c.arguments.begin(), c.arguments.end(), "") !=
+            c.arguments.end()) {
+      continue;
+    }
     const RunResult run = Phm210(c.arguments);
     EXPECT_EQ(run.output, c.output);
     EXPECT_EQ(run.exitStatus, 0);
@@ -289,6 +305,10 @@ TEST(Phm210, UnservedChannelStillOpensThePortAndWaits) {
 }
 
 TEST(Phm210, ConcurrentRunsEachGetTheirOwnReading) {
+  if (UnderWine()) {
+    GTEST_SKIP() << "Wine lets several processes open one serial port at "
+                    "once: it does not enforce share mode 0 there";
+  }
   SimulatedMeter meter({"--ph", "7.01", "--mv", "-123", "--temp", "25"});
   const char* channels[] = {"0", "1", "2"};
   const std::string expected[] = {"701\r\n", "-123\r\n", "250\r\n"};
@@ -324,6 +344,10 @@ TEST(Phm210, LostResultLineIsNoSuccess) {
 }
 
 TEST(Phm210, ResultOnATerminalIsTheSameBytes) {
+  if (UnderWine()) {
+    GTEST_SKIP() << "Wine adds escape codes of its own on a terminal and "
+                    "converts bytes to its character set there";
+  }
   RunOptions options;
   options.arguments = {"nead", "2"};
   options.stdoutKind = StdoutKind::Terminal;
