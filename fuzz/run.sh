@@ -11,7 +11,7 @@ seconds=${2:-60}
 max_len=${FUZZ_MAX_LEN:-10000}
 here=$(cd "$(dirname "$0")" && pwd)
 targets=(parse_argument_fuzzer parse_reading_fuzzer format_real_fuzzer
-         command_line_scanner_fuzzer reply_cutting_fuzzer)
+         command_line_scanner_fuzzer reply_cutting_fuzzer meter_query_fuzzer)
 
 mkdir -p "$build_dir/fuzz-artifacts"
 failed=()
