@@ -1,3 +1,5 @@
+// The double-extended type on the x87 unit.
+
 #include "numbers/extended.h"
 
 #if defined(__SSE__)
@@ -7,7 +9,7 @@
 #include <cmath>
 #include <limits>
 
-#include "main/failure.h"
+#include "numbers/float_events.h"
 
 namespace {
 
@@ -20,35 +22,15 @@ constexpr std::uint16_t kHardwareControlWord = 0x037F;
 constexpr unsigned kSseRoundingAndFlushBits = 0x6000u | 0x8000u | 0x0040u;
 constexpr unsigned kSseExceptionMasks = 0x1F80u;
 
-bool conversionControlInForce = false;
-bool overflowNoted = false;
-
 Extended Wrap(long double value) { return Extended{value}; }
 
-void OnOverflow() {
-  if (conversionControlInForce) {
-    overflowNoted = true;
-  } else {
-    RaiseOverflow();
-  }
+NumberKind KindOf(long double value) {
+  if (std::isnan(value)) return NumberKind::kNotANumber;
+  return std::isinf(value) ? NumberKind::kInfinite : NumberKind::kFinite;
 }
 
-void OnInvalidOperation() {
-  if (!conversionControlInForce) RaiseInvalidOp();
-}
-
-void OnZeroDivide() {
-  if (!conversionControlInForce) RaiseZeroDivide();
-}
-
-// An infinite result from finite operands is an overflow; a not-a-number
-// result from operands that are numbers is an invalid operation.
 Extended Checked(long double result, long double a, long double b) {
-  if (std::isinf(result)) {
-    if (std::isfinite(a) && std::isfinite(b)) OnOverflow();
-  } else if (std::isnan(result)) {
-    if (!std::isnan(a) && !std::isnan(b)) OnInvalidOperation();
-  }
+  CheckResult(KindOf(result), KindOf(a), KindOf(b));
   return Wrap(result);
 }
 
@@ -63,22 +45,7 @@ void PutFloatControlInForce() {
   sseControl |= kSseExceptionMasks;
   _mm_setcsr(sseControl);
 #endif
-  conversionControlInForce = false;
-  overflowNoted = false;
-}
-
-SavedFloatControl PutConversionControlInForce() {
-  const SavedFloatControl saved{conversionControlInForce};
-  conversionControlInForce = true;
-  overflowNoted = false;
-  return saved;
-}
-
-bool OverflowNoted() { return overflowNoted; }
-
-void RestoreFloatControl(SavedFloatControl saved) {
-  conversionControlInForce = saved.conversionControlWasInForce;
-  overflowNoted = false;
+  ResetFloatEvents();
 }
 
 Extended ExtendedFromDouble(double value) {
@@ -139,6 +106,8 @@ bool LessThan(Extended a, Extended b) { return a.hardware < b.hardware; }
 bool Equal(Extended a, Extended b) { return a.hardware == b.hardware; }
 
 double ExtendedToDouble(Extended a) { return static_cast<double>(a.hardware); }
+
+float ExtendedToSingle(Extended a) { return static_cast<float>(a.hardware); }
 
 std::int64_t IntegralToInteger(Extended a) {
   return static_cast<std::int64_t>(a.hardware);

@@ -5,7 +5,7 @@
 // that format, to nearest with ties to even.
 //
 // Callers use only these functions, never the representation, so that the
-// format can be provided by hardware here and by software elsewhere.
+// format can be provided by the x87 unit or by integer arithmetic.
 //
 // Overflow and invalid operations are found by checking operands and
 // results. Under the float control (the normal setting) they raise EOverflow
@@ -16,8 +16,21 @@
 #include <cfloat>
 #include <cstdint>
 
+// The build chooses the type (src/numbers/CMakeLists.txt): the x87 unit's
+// long double where the compiler offers it, integer arithmetic elsewhere or
+// when PHM210_SOFT_EXTENDED asks for it. Both round alike, bit for bit.
+#if PHM210_EXTENDED_IN_SOFTWARE
+
+#include "numbers/soft_extended/soft_extended.h"
+
+struct Extended {
+  soft_extended::Value software;  // read and written only by this module
+};
+
+#else
+
 #if !defined(__x86_64__) && !defined(__i386__)
-#error "Extended arithmetic is provided here by the x87 unit: x86 only."
+#error "The x87 double-extended type needs an x86 processor."
 #endif
 #if LDBL_MANT_DIG != 64
 #error \
@@ -27,6 +40,8 @@
 struct Extended {
   long double hardware;  // read and written only by the numbers module
 };
+
+#endif
 
 // A finite, nonzero value as significand x 2^exponent, the significand
 // normalised (bit 63 set), so subnormal values have exponents below
@@ -79,6 +94,8 @@ bool Equal(Extended a, Extended b);
 
 // Rounded to double, to nearest; the caller has checked the range.
 double ExtendedToDouble(Extended a);
+// Rounded to single, to nearest; the caller has checked the range.
+float ExtendedToSingle(Extended a);
 // The integer equal to an integral value that the caller has checked to lie
 // in the range of the result.
 std::int64_t IntegralToInteger(Extended a);

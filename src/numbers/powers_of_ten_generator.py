@@ -3,12 +3,13 @@
 
 Each entry is the 64-bit-significand value nearest to the exact power of ten
 (ties to even), computed with Python's exact integers and written as a
-hexadecimal literal 0xH.HHHHHHHHHHHHHHHp+E whose 16 hexadecimal digits are the
-whole significand, so the compiler reads it without rounding.
+pair {significand, exponent} of integers (value = significand x 2^exponent,
+the significand normalised to 64 bits), which both versions of the
+double-extended type read exactly.
 """
 
 
-def nearest_literal(n):
+def nearest_parts(n):
     power = 10**n
     shift = power.bit_length() - 64
     if shift <= 0:
@@ -22,14 +23,13 @@ def nearest_literal(n):
             quotient >>= 1
             shift += 1
         significand, exponent = quotient, shift
-    digits = '%016X' % significand
-    return '0x%s.%sp%+dL' % (digits[0], digits[1:], exponent + 60)
+    return '{0x%016X, %d}' % (significand, exponent)
 
 
 def print_table(name, exponents):
-    print('constexpr long double %s[] = {' % name)
+    print('constexpr PowerParts %s[] = {' % name)
     for n in exponents:
-        print('    %s,  // 1e%d' % (nearest_literal(n), n))
+        print('    %s,  // 1e%d' % (nearest_parts(n), n))
     print('};')
 
 

@@ -38,7 +38,8 @@ std::int64_t RoundToInteger(Extended x) {
 
 float NarrowToSingle(double x) {
   if (std::fabs(x) >= kSingleOverflowThreshold) RaiseOverflow();
-  return static_cast<float>(x);
+  // Widening is exact, so this is the one rounding of x to single.
+  return ExtendedToSingle(ExtendedFromDouble(x));
 }
 
 std::int32_t Low32Bits(std::int64_t value) {

@@ -4,9 +4,12 @@
 
 #include "numbers/extended.h"
 
-#include <fpu_control.h>
 #include <gtest/gtest.h>
+
+#if defined(__x86_64__) || defined(__i386__)
+#include <fpu_control.h>
 #include <xmmintrin.h>
+#endif
 
 #include <cfenv>
 #include <limits>
@@ -36,11 +39,13 @@ void ExpectSixtyFourBitRoundingToNearest() {
 }
 
 TEST(FloatControlTest, StartUpSettingOverridesWhatTheProcessInherited) {
-  // Double precision and rounding upwards on the x87 unit, flush-to-zero on
-  // the SSE unit: none of it may survive start-up.
+  // Rounding upwards; on x86 also double precision on the x87 unit and
+  // flush-to-zero on the SSE unit: none of it may survive start-up.
+#if defined(__x86_64__) || defined(__i386__)
   fpu_control_t doublePrecisionUpwards = 0x027F | _FPU_RC_UP;
   _FPU_SETCW(doublePrecisionUpwards);
   _mm_setcsr(_mm_getcsr() | 0x8040u);
+#endif
   std::fesetround(FE_UPWARD);
 
   PutFloatControlInForce();
