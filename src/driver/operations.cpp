@@ -6,13 +6,16 @@
 
 namespace {
 
-// Windows-1252: 0xB0 is the degree sign, written as that one byte.
-constexpr const char* kIntegerUnits[] = {"pH*100", "mV",
-                                         "\xB0"
-                                         "C*10"};
-constexpr const char* kRealUnits[] = {"pH", "mV",
-                                      "\xB0"
-                                      "C"};
+// Windows-1252: 0xB0 is the degree sign, written as that one byte. (The
+// literal is split so that the C after the escape is not read as a hex digit.)
+constexpr char kDegreesTimesTen[] =
+    "\xB0"
+    "C*10";
+constexpr char kDegrees[] =
+    "\xB0"
+    "C";
+constexpr const char* kIntegerUnits[] = {"pH*100", "mV", kDegreesTimesTen};
+constexpr const char* kRealUnits[] = {"pH", "mV", kDegrees};
 // Each channel's integer reading is the real reading times this factor.
 constexpr double kIntegerScale[] = {100.0, 1.0, 10.0};
 

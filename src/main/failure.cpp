@@ -5,6 +5,7 @@
 
 #include "main/console.h"
 #include "main/end_run.h"
+#include "platform/last_chance.h"
 #include "platform/module_info.h"
 
 namespace {
@@ -142,6 +143,7 @@ void ReportFailure(const Failure& failure) {
     SetRuntimeErrorLinePending(kOutOfMemoryErrorNumber, failure.location);
     EndRun(kOutOfMemoryErrorNumber);
   }
+  OfferFailureToDebugger(failure.location);
   // Composed in a fixed area, so that even a lack of memory can be reported.
   static char report[kFailureReportCapacity + 1];
   ComposeFailureReport(failure, ModuleFileName(), report);
