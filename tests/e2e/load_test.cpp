@@ -108,12 +108,11 @@ TEST(Load, TwentyRunsAtOnceEachPrintTheirOwnReading) {
   EXPECT_EQ(SortedLines(meter.Log()), expectedQueries);
 }
 
-// Needs a simulator mode in which every answer carries a reading of its own
-// that the test can predict: `--count-up`, the n-th answer carrying the set
-// reading plus n units of its last digit (0.01 pH, 1 mV, 1 degree). With it,
-// 20 runs of 'ea 0' against a meter set to pH 7.00 must print exactly the
-// 20 lines 701 to 720, each once. Enable once the simulator has the mode.
-TEST(Load, DISABLED_TwentyRunsAtOnceEachPrintADistinctReading) {
+// Every answer carries a reading of its own (`--count-up`: the n-th answer is
+// the set reading plus n units of its last digit), so 20 runs of 'ea 0'
+// against a meter set to pH 7.00 must print exactly the 20 lines 701 to 720,
+// each once: a run that read another's reply would print a duplicate.
+TEST(Load, TwentyRunsAtOnceEachPrintADistinctReading) {
   SimulatedMeter meter({"--ph", "7.00", "--count-up"});
   const std::vector<std::vector<std::string>> argumentLists(
       kRuns, std::vector<std::string>{"ea", "0"});

@@ -56,8 +56,10 @@ std::string AnswerText(const SimOptions& options, MeterState& state,
     state.driftSteps[index] =
         std::clamp(state.driftSteps[index] + move(state.random), -reach, reach);
   }
-  return ReadingLine(channel, options.readings[index] +
-                                  state.driftSteps[index] * kStepSize[index]);
+  int steps = state.driftSteps[index];
+  if (options.countUp) steps += ++state.answersGiven[index];
+  return ReadingLine(channel,
+                     options.readings[index] + steps * kStepSize[index]);
 }
 
 std::string AnswerBytes(const SimOptions& options, std::string_view query,

@@ -12,6 +12,8 @@
 struct MeterState {
   // How far each reading has drifted, in steps of its last digit.
   std::array<int, kChannelCount> driftSteps = {0, 0, 0};
+  // How many answers each channel has given.
+  std::array<int, kChannelCount> answersGiven = {0, 0, 0};
   std::mt19937 random;
 };
 

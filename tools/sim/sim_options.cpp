@@ -47,6 +47,9 @@ Readings:
                       last digit (0.01 pH, 1 mV, 1 degree), wandering at
                       most 10*STEPS from the set value (default 0: still)
   --seed N            seed of the drift (default: from the clock)
+  --count-up          the n-th answer to a channel carries its set reading
+                      plus n steps of its last digit (7.00 answers 7.01,
+                      7.02, ...), so that every answer can be told apart
 
 Misbehaviour:
   --delay MS          answer MS milliseconds late
@@ -96,6 +99,8 @@ bool ParseSimOptions(int argumentCount, char** arguments, SimOptions& options,
       options.byteTimeUs = kByteTimeAt9600Us;
     } else if (name == "--stream") {
       options.stream = true;
+    } else if (name == "--count-up") {
+      options.countUp = true;
     } else {
       if (i + 1 >= argumentCount) {
         error = std::string(name) + ": option unknown or value missing";

@@ -12,7 +12,8 @@ struct SimOptions {
   std::string linkPath;  // empty: no symlink
   std::string logPath;   // empty: no log
   std::array<double, kChannelCount> readings = {7.0, 0.0, 25.0};
-  int driftSteps = 0;  // 0: the readings hold still
+  int driftSteps = 0;    // 0: the readings hold still
+  bool countUp = false;  // each answer one step of its last digit higher
   std::optional<std::uint32_t> seed;
   std::uint32_t delayMs = 0;
   bool silent = false;
