@@ -1,5 +1,9 @@
 // Speed of the number texts: writing a real result and reading a meter reply
-// or an argument, over values of every magnitude.
+// or an argument, over values of every magnitude; and of the double-extended
+// operations under them. Built once per double-extended type (numbers_bench
+// on the type the build chose, numbers_bench_software on the software type
+// where that is the x87), each name ending in its type, so that the two
+// compare side by side.
 
 #include <benchmark/benchmark.h>
 
@@ -65,13 +69,11 @@ void BM_FormatRealReadings(benchmark::State& state) {
   static const std::vector<double> values = Readings();
   FormatRealOf(state, values);
 }
-BENCHMARK(BM_FormatRealReadings);
 
 void BM_FormatRealAnyDouble(benchmark::State& state) {
   static const std::vector<double> values = AnyDoubles();
   FormatRealOf(state, values);
 }
-BENCHMARK(BM_FormatRealAnyDouble);
 
 void ParseReadingOf(benchmark::State& state,
                     const std::vector<std::string>& texts) {
@@ -96,14 +98,12 @@ void BM_ParseReadingMeterReplies(benchmark::State& state) {
   }();
   ParseReadingOf(state, texts);
 }
-BENCHMARK(BM_ParseReadingMeterReplies);
 
 void BM_ParseReadingFormattedAnyDouble(benchmark::State& state) {
   // 18 digits and exponents across the whole range: the longest texts.
   static const std::vector<std::string> texts = TextsOf(AnyDoubles());
   ParseReadingOf(state, texts);
 }
-BENCHMARK(BM_ParseReadingFormattedAnyDouble);
 
 void BM_ParseArgumentFormattedAnyDouble(benchmark::State& state) {
   static const std::vector<std::string> texts = TextsOf(AnyDoubles());
@@ -113,13 +113,77 @@ void BM_ParseArgumentFormattedAnyDouble(benchmark::State& state) {
     benchmark::DoNotOptimize(value);
   }
 }
-BENCHMARK(BM_ParseArgumentFormattedAnyDouble);
+
+// The operations one at a time, on operands of every magnitude that keep
+// the results finite.
+std::vector<Extended> Operands() {
+  std::mt19937_64 random(4);
+  std::vector<Extended> values;
+  for (std::size_t i = 0; i < kSampleCount; ++i) {
+    const double magnitude =
+        std::ldexp(1.0 + static_cast<double>(random() % 1000000) / 1000000.0,
+                   static_cast<int>(random() % 2000) - 1000);
+    values.push_back(ExtendedFromDouble(random() % 2 ? magnitude : -magnitude));
+  }
+  return values;
+}
+
+template <Extended (*kOperation)(Extended, Extended)>
+void BM_Operation(benchmark::State& state) {
+  static const std::vector<Extended> values = Operands();
+  std::size_t i = 0;
+  for (auto _ : state) {
+    const Extended result = kOperation(values[i & (kSampleCount - 1)],
+                                       values[(i + 1) & (kSampleCount - 1)]);
+    ++i;
+    benchmark::DoNotOptimize(result);
+  }
+}
+
+void BM_RoundToInteger(benchmark::State& state) {
+  static const std::vector<Extended> values = [] {
+    std::vector<Extended> result;
+    for (double reading : Readings()) {
+      result.push_back(MultiplyExtended(ExtendedFromDouble(reading),
+                                        ExtendedFromDouble(100.0)));
+    }
+    return result;
+  }();
+  std::size_t i = 0;
+  for (auto _ : state) {
+    const std::int64_t rounded =
+        RoundToInteger(values[i++ & (kSampleCount - 1)]);
+    benchmark::DoNotOptimize(rounded);
+  }
+}
+
+#if PHM210_EXTENDED_IN_SOFTWARE
+constexpr const char* kExtendedType = "software";
+#else
+constexpr const char* kExtendedType = "x87";
+#endif
+
+void Register(const std::string& name, void (*function)(benchmark::State&)) {
+  benchmark::RegisterBenchmark((name + "/" + kExtendedType).c_str(), function);
+}
 
 }  // namespace
 
 int main(int argc, char** argv) {
   PutFloatControlInForce();
   SetDecimalSeparator('.');
+  Register("FormatReal/readings", BM_FormatRealReadings);
+  Register("FormatReal/any_double", BM_FormatRealAnyDouble);
+  Register("ParseReading/meter_replies", BM_ParseReadingMeterReplies);
+  Register("ParseReading/formatted_any_double",
+           BM_ParseReadingFormattedAnyDouble);
+  Register("ParseArgument/formatted_any_double",
+           BM_ParseArgumentFormattedAnyDouble);
+  Register("Extended/add", BM_Operation<AddExtended>);
+  Register("Extended/multiply", BM_Operation<MultiplyExtended>);
+  Register("Extended/divide", BM_Operation<DivideExtended>);
+  Register("RoundToInteger/reading_times_100", BM_RoundToInteger);
+  benchmark::AddCustomContext("double-extended", kExtendedType);
   benchmark::Initialize(&argc, argv);
   if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 1;
   benchmark::RunSpecifiedBenchmarks();

@@ -6,6 +6,8 @@
 #   make test-arm64               cross-built for ARM64, unit and end-to-end
 #                                 tests under qemu-aarch64; the simulated
 #                                 meter runs natively
+#   make bench-extended           the numbers benchmark on the x87 type and
+#                                 on the software type, one after the other
 SOFT_EXTENDED_DIR ?= build-soft-extended
 ARM64_DIR ?= build-arm64
 ARM64_NATIVE_DIR ?= build-arm64-native
@@ -17,7 +19,7 @@ ARM64_TOOLCHAIN := $(CURDIR)/cmake/aarch64-linux-gnu.cmake
 ARM64_GTEST_PREFIX := $(CURDIR)/$(ARM64_GTEST_DIR)/install
 ARM64_GTEST_CONFIG := $(ARM64_GTEST_PREFIX)/lib/cmake/GTest/GTestConfig.cmake
 
-.PHONY: test-soft-extended test-soft-extended-long test-arm64
+.PHONY: test-soft-extended test-soft-extended-long test-arm64 bench-extended
 
 $(SOFT_EXTENDED_DIR)/CMakeCache.txt:
 	cmake -S . -B $(SOFT_EXTENDED_DIR) -DPHM210_SOFT_EXTENDED=ON
@@ -30,6 +32,12 @@ test-soft-extended-long: $(BUILD_DIR)/CMakeCache.txt
 	cmake --build $(BUILD_DIR) -j $(JOBS) --target extended_differential_test
 	PHM210_DIFFERENTIAL_OPERANDS=$(LONG_RUN_OPERANDS) \
 	  $(BUILD_DIR)/tests/numbers/extended_differential_test
+
+bench-extended: $(BENCH_DIR)/CMakeCache.txt
+	cmake --build $(BENCH_DIR) -j $(JOBS) --target numbers_bench \
+	  numbers_bench_software
+	$(BENCH_DIR)/bench/numbers_bench
+	$(BENCH_DIR)/bench/numbers_bench_software
 
 # GoogleTest from Debian's sources, built for ARM64 and installed beside the
 # build, where the toolchain file's search finds it.
