@@ -97,7 +97,10 @@ std::pair<Operand, Operand> HalfwaySum(Engine& engine) {
 // below the normal range with few enough bits to make ties there.
 std::pair<Operand, Operand> HalfwayProduct(Engine& engine) {
   const int aBits = Between(engine, 1, 40);
-  const int bBits = Between(engine, std::max(1, 60 - aBits), 66 - aBits);
+  // Together the two widths exceed 64 bits, so the product needs rounding;
+  // each stays within the 64 bits an operand has.
+  const int bBits =
+      Between(engine, std::max(1, 60 - aBits), std::min(64, 66 - aBits));
   const std::int32_t target = Coin(engine) ? Between(engine, -16000, 16000)
                                            : Between(engine, -16470, -16370);
   const auto [aLeading, bLeading] = ExponentsFor(engine, target, false);
